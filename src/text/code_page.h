@@ -16,11 +16,18 @@ namespace vexaro {
 
 enum class CodePage : unsigned { Gbk = 936, Utf8 = 65001 };
 
+// CompositeCheck is WC_COMPOSITECHECK: a base character followed by a
+// combining mark is first joined into the precomposed character, when one
+// exists, so that it can take its own code page 936 form.
+enum class ConversionFlags : unsigned { None = 0, CompositeCheck = 0x200 };
+
 // MultiByteToWideChar(codePage, 0, ...) over the whole input.
 std::u16string MultiByteToWideChar(CodePage codePage, std::string_view bytes);
 
-// WideCharToMultiByte(codePage, 0, ..., default character '?') over the whole input.
-std::string WideCharToMultiByte(CodePage codePage, std::u16string_view units);
+// WideCharToMultiByte(codePage, flags, ..., default character '?') over the
+// whole input.
+std::string WideCharToMultiByte(CodePage codePage, std::u16string_view units,
+                                ConversionFlags flags = ConversionFlags::None);
 
 // UTF-8 bytes to code page 936. Each invalid UTF-8 sequence becomes '?', the
 // rest converts; characters missing from code page 936 become '?'. The result
