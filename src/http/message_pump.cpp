@@ -1,0 +1,7 @@
+#include "http/message_pump.h"
+
+namespace vexaro {
+
+void ProcessPendingMessages() {}
+
+}  // namespace vexaro
