@@ -10,9 +10,12 @@ namespace {
 
 // Limits of one engine call. The match limit counts backtracking steps from
 // each start position: a million takes about 10 ms in the interpreter and 2 ms
-// in the JIT, far more than any sane pattern needs over one line of text.
+// in the JIT, far more than any sane pattern needs over one line of text. It
+// also bounds the backtracking depth (each level is one step), so the depth
+// limit is set to the same value; the heap limit caps the interpreter's
+// memory for that depth.
 constexpr std::uint32_t kMatchLimit = 1'000'000;
-constexpr std::uint32_t kDepthLimit = 200'000;
+constexpr std::uint32_t kDepthLimit = kMatchLimit;
 constexpr std::uint32_t kHeapLimitKiB = 64 * 1024;
 constexpr std::size_t kJitStackStart = 32 * 1024;
 constexpr std::size_t kJitStackMax = 1024 * 1024;
