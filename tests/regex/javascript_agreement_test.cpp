@@ -1,6 +1,6 @@
 // RegexObject against JavaScript's own RegExp: every expected value below was
-// computed once by node (String.prototype.matchAll and replace) and written
-// in as a literal. Texts are UTF-8 here and converted to code page 936 before
+// computed once by node (String.prototype.matchAll and replace, see
+// javascript_cases.js) and written in as a literal. Texts are UTF-8 here and converted to code page 936 before
 // they reach the object; byte offsets are the code page 936 lengths of the
 // text before each match (one byte per ASCII character, two per other one).
 #include <gtest/gtest.h>
@@ -43,6 +43,8 @@ const AgreementCase kAgreementCases[] = {
     {"\\d+", false, true, true, "视频123和456",
      {{"123", 2, 4, {}},
       {"456", 6, 9, {}}}},
+    {"b", false, true, true, "视频ab",
+     {{"b", 3, 5, {}}}},
     {"[a-z]+", false, true, true, "ABC视频def",
      {{"ABC", 0, 0, {}},
       {"def", 5, 7, {}}}},
