@@ -117,6 +117,22 @@ void ServerProcess::Stop() {
   pid_ = -1;
 }
 
+std::optional<int> ServerProcess::WaitForExit(std::chrono::milliseconds timeout) {
+  if (pid_ <= 0) return std::nullopt;
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    int status = 0;
+    const pid_t ended = ::waitpid(pid_, &status, WNOHANG);
+    if (ended == pid_ || ended < 0) {
+      pid_ = -1;
+      if (ended < 0) return std::nullopt;
+      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
 bool HttpbinServer::Start() {
   port = FreePort();
   process = ServerProcess({"/usr/bin/python3", "-m", "httpbin.core", "--host", "127.0.0.1",

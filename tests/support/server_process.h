@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,10 @@ class ServerProcess {
   pid_t pid() const { return pid_; }
   bool running() const;
   void Stop();
+  // Waits up to `timeout` for the process to end by itself. Its exit code
+  // (128 + the signal's number when a signal ended it), or nothing while it
+  // still runs.
+  std::optional<int> WaitForExit(std::chrono::milliseconds timeout);
 
  private:
   pid_t pid_ = -1;
