@@ -13,7 +13,10 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QWindow>
+#include <filesystem>
+#include <limits>
 
+#include "app/startup.h"
 #include "app/window_ops.h"
 #include "glyph_check.h"
 #include "gui/picture_box.h"
@@ -165,6 +168,28 @@ TEST_F(ShownWindow, TickingTheBoxIsSeen) {
   QTest::mouseClick(Find<QCheckBox>("选择框1"), Qt::LeftButton);
   EXPECT_TRUE(IsTicked(Control::选择框1));
   EXPECT_FALSE(IsTicked(Control::编辑框1));  // not a check box
+}
+
+}  // namespace
+}  // namespace vexaro
+
+namespace vexaro {
+namespace {
+
+TEST(Startup, EntersTheProgramsDirectory) {
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path("/");
+  EXPECT_TRUE(EnterProgramDirectory());
+  EXPECT_EQ(std::filesystem::current_path(),
+            std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()));
+  std::filesystem::current_path(before);
+}
+
+TEST(Startup, SaveDirectoryWithoutAWindowChangesNothing) {
+  SetWindowOperations(nullptr);
+  SetDefaultSaveDirectory();  // nothing to write into, and no crash
+  EXPECT_EQ(DefaultSaveDirectory(),
+            (QCoreApplication::applicationDirPath() + "/mp4").toStdString());
 }
 
 }  // namespace
