@@ -20,17 +20,17 @@ namespace vexaro {
 // caller's variables, and a null pointer means the output is not wanted.
 struct WebRequestOptions {
   int Method = 0;              // index into GET POST HEAD PUT OPTIONS DELETE TRACE CONNECT
-  AnsiText RequestBody;        // sent as the body, whatever the method
+  AnsiText RequestBody{};        // sent as the body, whatever the method
   AnsiText* Cookies = nullptr;          // in: sent as a Cookie line; out: the merged cookies
   AnsiText* ReturnedCookies = nullptr;  // out: the cookies of the response
-  AnsiText RequestHeaders;              // extra header lines separated by "\r\n"
+  AnsiText RequestHeaders{};              // extra header lines separated by "\r\n"
   AnsiText* ResponseHeaders = nullptr;  // out: the raw headers of the final response
   bool DisableRedirects = false;
-  AnsiText UserName;  // server Basic authentication, used when both are given
-  AnsiText Password;
-  AnsiText ProxyServer;  // "host:port"; empty: no proxy
-  AnsiText ProxyUserName;
-  AnsiText ProxyPassword;
+  AnsiText UserName{};  // server Basic authentication, used when both are given
+  AnsiText Password{};
+  AnsiText ProxyServer{};  // "host:port"; empty: no proxy
+  AnsiText ProxyUserName{};
+  AnsiText ProxyPassword{};
   int TimeoutSeconds = 0;                // each phase's time-out; below 1 means 30
   AnsiText* RedirectLocation = nullptr;  // out: a Location of the final response
   AnsiText* StatusText = nullptr;        // out: "200 OK" or a failure text
