@@ -17,8 +17,11 @@ namespace {
 constexpr std::uint32_t kMatchLimit = 1'000'000;
 constexpr std::uint32_t kDepthLimit = kMatchLimit;
 constexpr std::uint32_t kHeapLimitKiB = 64 * 1024;
+// The JIT keeps about 32 bytes per repetition of a capturing group: 8 MiB
+// (address space; pages are only used as the stack grows) lets a group repeat
+// some 250,000 times. Beyond that the interpreter tries, within its limits.
 constexpr std::size_t kJitStackStart = 32 * 1024;
-constexpr std::size_t kJitStackMax = 1024 * 1024;
+constexpr std::size_t kJitStackMax = 8 * 1024 * 1024;
 
 // The match limit bounds the work at one start position, not the number of
 // positions, so each call may try only this many start positions; between
