@@ -1,5 +1,6 @@
 #include "http/response_stage.h"
 
+#include <cstdint>
 #include <vector>
 
 #include "http/message_pump.h"
@@ -53,9 +54,14 @@ std::optional<ResponseHead> ReadResponseHead(HINTERNET request) {
   if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX,
                            buffer.data(), &size, &index))
     return std::nullopt;
-  std::u16string_view units(buffer.data());
+  ByteBuffer units;  // the text helpers take UTF-16 as little-endian bytes
+  units.reserve(buffer.size() * 2);
+  for (char16_t unit : buffer) {
+    units.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+    units.push_back(static_cast<std::uint8_t>(unit >> 8));
+  }
   ResponseHead head;
-  head.headers = U16ToAnsi(units);
+  head.headers = Utf16ToAnsi(units);  // ends at the first zero unit
   Position lineEnd = Search(head.headers, "\r\n", kStatusTextStart);
   if (static_cast<Position>(head.headers.size()) >= kStatusTextStart && lineEnd != kNotFound)
     head.statusText = Middle(head.headers, kStatusTextStart, lineEnd - kStatusTextStart);
