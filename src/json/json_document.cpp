@@ -1,5 +1,8 @@
 #include "json/json_document.h"
 
+#include <cerrno>
+#include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -64,6 +67,34 @@ AnsiText Join(std::initializer_list<std::string_view> pieces) {
   return joined;
 }
 
+// A value between single quotes only when it stays one string literal there.
+bool IsQuotable(std::string_view value) { return IsQuotedLiteralBody(AnsiToU16(value)); }
+
+// The quote around a value: none when it is the caller's expression.
+std::string_view Quote(bool raw) { return raw ? std::string_view{} : std::string_view{"'"}; }
+
+// A target that is the whole value for the empty path, else N + "." + P.
+AnsiText DottedTarget(std::string_view variable, std::string_view path) {
+  return path.empty() ? AnsiText(variable) : Join({variable, ".", path});
+}
+
+std::string IndexText(int index) { return std::to_string(index); }
+
+// An index read as atoi reads it: white space and a sign first, digits up to
+// the first other byte, 0 without digits; clamped to int.
+int ReadIndex(const AnsiText& text) {
+  errno = 0;
+  const long value = std::strtol(text.c_str(), nullptr, 10);
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+// Each byte of code page 936 text becomes at least one byte in the engine, so
+// a text longer than the memory cap can never be held; it is refused before
+// it is converted at all.
+bool FitsInEngine(std::string_view text) { return text.size() <= ScriptEngine::kMemoryCap; }
+
 bool IsJsonWhitespaceOnly(std::string_view text) {
   return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
@@ -90,15 +121,25 @@ JsonDocument::~JsonDocument() {
 
 void JsonDocument::OpenEngine() {
   CoInitialize();
-  if (auto created = ScriptEngine::Create()) Engine = std::move(created);
+  auto created = ScriptEngine::Create();
+  const bool isNew = created != nullptr;
+  if (isNew) Engine = std::move(created);  // a failed creation keeps what was held
   AddCode(Engine.get(), CompiledPrelude());
   EvalIgnored(Engine.get(), Join({"var ", VariableName, "={}"}));
+  if (isNew) Engine->MarkPristine();
 }
 
 bool JsonDocument::Parse(std::string_view text) {
   if (Engine != nullptr) {
-    Engine.reset();
-    OpenEngine();
+    if (Engine.use_count() == 1 && Engine->IsPristine()) {
+      // Nothing has run in this instance since it was set up and no copy
+      // holds it: a new one would be the same, so it is kept (making a heap
+      // and loading the prelude is most of the cost of a Parse).
+      CoInitialize();
+    } else {
+      Engine.reset();
+      OpenEngine();
+    }
   }
   if (Engine == nullptr) return false;
   EvalIgnored(Engine.get(), Join({"var ", VariableName, "=null"}));
@@ -106,8 +147,8 @@ bool JsonDocument::Parse(std::string_view text) {
   // undefined value it always gave; any text that is not JSON leaves null.
   if (IsJsonWhitespaceOnly(text)) {
     EvalIgnored(Engine.get(), Join({"var ", VariableName, "=undefined"}));
-  } else {
-    Engine->ParseJsonInto(VariableName, AnsiToU16(text));
+  } else if (FitsInEngine(text)) {
+    Engine->AssignJson(AnsiToU16(VariableName), AnsiToU16(text));
   }
   return EvalBoolean(Engine.get(), Join({"null !=", VariableName}));
 }
@@ -170,5 +211,147 @@ int JsonDocument::GetMemberNames(std::vector<AnsiText>& names, std::string_view 
   if (start < listed.size()) names.emplace_back(listed, start);
   return static_cast<int>(names.size());
 }
+
+// --- Edits and queries ---
+
+void JsonDocument::SetMember(std::string_view path, std::string_view value, bool isExpression) {
+  if (!IsPath(path)) return;
+  if (isExpression) {
+    // The caller's own JavaScript, under the engine's deadline and cap.
+    const std::string_view expression = value.empty() ? std::string_view{"{}"} : value;
+    EvalIgnored(Engine.get(), Join({VariableName, ".", path, "= eval(", expression, ")"}));
+    return;
+  }
+  if (!IsQuotable(value)) return;
+  EvalIgnored(Engine.get(), Join({VariableName, ".", path, "='", value, "'"}));
+}
+
+void JsonDocument::SetMemberJson(std::string_view path, std::string_view text) {
+  if (!IsPath(path) || Engine == nullptr) return;
+  const AnsiText target = Join({VariableName, ".", path});
+  // Like Parse: JSON text is read as JSON, and the empty text gives undefined.
+  if (IsJsonWhitespaceOnly(text)) {
+    EvalIgnored(Engine.get(), Join({target, "=undefined"}));
+  } else if (FitsInEngine(text)) {
+    Engine->AssignJson(AnsiToU16(target), AnsiToU16(text));
+  }
+}
+
+void JsonDocument::SetMemberNumber(std::string_view path, double number) {
+  if (!IsPath(path)) return;
+  EvalIgnored(Engine.get(), Join({VariableName, ".", path, "=", NumberToExactText(number)}));
+}
+
+AnsiText JsonDocument::GetMemberJson(std::string_view path) {
+  if (!IsPath(path)) return {};
+  return EvalText(Engine.get(), Join({"JSON.stringify(", VariableName, ".", path, ")"}));
+}
+
+JsonDocument JsonDocument::GetSubDocument(std::string_view path) {
+  JsonDocument fresh;
+  const AnsiText json =
+      IsPath(path)
+          ? EvalText(Engine.get(),
+                     Join({"JSON.stringify(", VariableName, Separator(path), path, ")"}))
+          : AnsiText{};
+  fresh.Parse(json);
+  // The caller gets a further reference to the new instance and the new
+  // document ends, as a copy and a destruction pair the library calls.
+  JsonDocument result(fresh);
+  return result;
+}
+
+int JsonDocument::GetMemberCount(std::string_view path) {
+  if (!path.empty() && !IsPath(path)) return 0;
+  const AnsiText target = path.empty() ? VariableName : Join({VariableName, Separator(path), path});
+  const double count = EvalNumber(Engine.get(), Join({"get__count(", target, ")"}));
+  // The counter starts at -2; nothing to count (null, undefined) is 0 members.
+  if (!(count > 0)) return 0;
+  return count >= INT_MAX ? INT_MAX : static_cast<int>(count);
+}
+
+void JsonDocument::AppendElement(std::string_view value, std::string_view path, bool raw) {
+  if (!path.empty() && !IsPath(path)) return;
+  if (!raw && !IsQuotable(value)) return;
+  const AnsiText target = DottedTarget(VariableName, path);
+  const std::string_view quote = Quote(raw);
+  EvalIgnored(Engine.get(),
+              Join({"if (Object.prototype.toString.call(", target, ") != '[object Array]') { ",
+                    target, "=new Array();} ", target, ".push(", quote, value, quote, ")"}));
+}
+
+JsonDocument JsonDocument::GetElementDocument(int index, std::string_view path) {
+  JsonDocument fresh;
+  const AnsiText json =
+      path.empty() || IsPath(path)
+          ? EvalText(Engine.get(), Join({"JSON.stringify(", DottedTarget(VariableName, path), "[",
+                                         IndexText(index), "])"}))
+          : AnsiText{};
+  fresh.Parse(json);
+  JsonDocument result(fresh);
+  return result;
+}
+
+AnsiText JsonDocument::GetElementValue(int index, std::string_view path, bool asJson) {
+  if (!path.empty() && !IsPath(path)) return {};
+  const AnsiText element = Join({DottedTarget(VariableName, path), "[", IndexText(index), "]"});
+  if (asJson) return EvalText(Engine.get(), Join({"JSON.stringify(", element, ")"}));
+  return EvalText(Engine.get(), element);
+}
+
+void JsonDocument::SetElement(int index, std::string_view value, bool raw) {
+  if (!raw && !IsQuotable(value)) return;
+  const std::string_view quote = Quote(raw);
+  EvalIgnored(Engine.get(),
+              Join({VariableName, "[", IndexText(index), "]=", quote, value, quote}));
+}
+
+void JsonDocument::RemoveElement(int index) {
+  EvalIgnored(Engine.get(), Join({VariableName, ".splice(", IndexText(index), ",1)"}));
+}
+
+void JsonDocument::RemoveElementAt(std::string_view path) {
+  // The element is named by the last index of the path, so that
+  // "data[0].list[2]" removes list[2], not data[0]. For a path with one
+  // index this is its only one.
+  Position lastBracket = kNotFound;
+  for (Position at = Search(path, "["); at != kNotFound; at = Search(path, "[", at + 1)) {
+    lastBracket = at;
+  }
+  const AnsiText arrayPath = lastBracket == kNotFound ? AnsiText{} : FirstBytes(path, lastBracket - 1);
+  const AnsiText indexText =
+      lastBracket == kNotFound ? AnsiText{} : TextBetween(path, "[", "]", lastBracket);
+  JsonDocument scratch;
+  scratch.Parse(GetValue(arrayPath, true));
+  scratch.RemoveElement(ReadIndex(indexText));
+  SetMemberJson(arrayPath, scratch.ToJson());
+}
+
+void JsonDocument::Reset(JsonValueType kind) {
+  switch (kind) {
+    case JsonValueType::Null:
+    case JsonValueType::Object:
+      EvalIgnored(Engine.get(), Join({"var ", VariableName, "={}"}));
+      break;
+    case JsonValueType::Array:
+      EvalIgnored(Engine.get(), Join({"var ", VariableName, "=new Array()"}));
+      break;
+    default:
+      break;
+  }
+}
+
+void JsonDocument::SetRootValue(std::string_view value, bool raw) {
+  if (!raw && !IsQuotable(value)) return;
+  const std::string_view quote = Quote(raw);
+  EvalBoolean(Engine.get(), Join({VariableName, "=", quote, value, quote}));
+}
+
+bool JsonDocument::HasMember(std::string_view path) {
+  if (!IsPath(path)) return false;
+  return EvalBoolean(Engine.get(), Join({VariableName, ".", path, " !=null"}));
+}
+
+void JsonDocument::Clear() { EvalIgnored(Engine.get(), Join({VariableName, "={}"})); }
 
 }  // namespace vexaro

@@ -69,6 +69,40 @@ class JsonDocument {
   // value for an empty path) in the engine's order; returns their number.
   int GetMemberNames(std::vector<AnsiText>& names, std::string_view path = {});
 
+  // --- Edits and queries ---
+
+  // Sets the member to the string `value`, or with `isExpression` to the
+  // value of the JavaScript expression `value` (empty: {}).
+  void SetMember(std::string_view path, std::string_view value, bool isExpression = false);
+  // Sets the member to the value of the JSON text (empty: undefined).
+  void SetMemberJson(std::string_view path, std::string_view text);
+  // Sets the member to the number, written exactly (not rounded to 13 digits).
+  void SetMemberNumber(std::string_view path, double number);
+  AnsiText GetMemberJson(std::string_view path);
+  // A deep copy of the value at `path`, in a document of its own.
+  JsonDocument GetSubDocument(std::string_view path);
+  // Own members of an object, elements of an array; 0 when it fails or the
+  // value is null or undefined.
+  int GetMemberCount(std::string_view path = {});
+  // Turns the target into an array unless it is one, then pushes the string
+  // `value`, or with `raw` the value of the JavaScript expression `value`.
+  void AppendElement(std::string_view value, std::string_view path = {}, bool raw = false);
+  JsonDocument GetElementDocument(int index, std::string_view path = {});
+  AnsiText GetElementValue(int index, std::string_view path = {}, bool asJson = false);
+  // Sets element `index` of the whole value (the string `value`, or with
+  // `raw` the expression's value).
+  void SetElement(int index, std::string_view value, bool raw = false);
+  // Removes element `index` when the whole value is an array.
+  void RemoveElement(int index);
+  // Removes the element a path such as "list[2]" names.
+  void RemoveElementAt(std::string_view path);
+  // Null and Object: an empty object; Array: an empty array; others: nothing.
+  void Reset(JsonValueType kind);
+  void SetRootValue(std::string_view value, bool raw = false);
+  bool HasMember(std::string_view path);
+  // Makes the value an empty object.
+  void Clear();
+
   // For tests and diagnostics.
   const AnsiText& GetVariableName() const { return VariableName; }
   bool HasEngine() const { return Engine != nullptr; }

@@ -25,4 +25,13 @@ std::string NumberToText(double value) {
   return text;
 }
 
+std::string NumberToExactText(double value) {
+  if (std::isnan(value)) return "nan";
+  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+  std::array<char, 64> buffer{};
+  const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+  if (error != std::errc{}) return {};
+  return std::string(buffer.data(), end);
+}
+
 }  // namespace vexaro

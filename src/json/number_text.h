@@ -9,4 +9,8 @@ namespace vexaro {
 
 std::string NumberToText(double value);
 
+// The shortest text that reads back as exactly `value`, in a form JavaScript
+// accepts as a number literal ("nan" and "inf" for the values without one).
+std::string NumberToExactText(double value);
+
 }  // namespace vexaro

@@ -157,18 +157,22 @@ duk_ret_t CompileAndCall(duk_context* ctx, void* udata) {
   return 1;
 }
 
-struct ParseFrame {
-  const char* variable = nullptr;
-  std::size_t variableLength = 0;
+struct AssignFrame {
+  const char* assigner = nullptr;  // "(function(v){TARGET=v})"
+  std::size_t assignerLength = 0;
   const char* json = nullptr;
   std::size_t jsonLength = 0;
 };
 
-duk_ret_t DecodeIntoGlobal(duk_context* ctx, void* udata) {
-  const auto* frame = static_cast<const ParseFrame*>(udata);
+duk_ret_t DecodeAndAssign(duk_context* ctx, void* udata) {
+  const auto* frame = static_cast<const AssignFrame*>(udata);
+  duk_push_lstring(ctx, frame->assigner, frame->assignerLength);
+  duk_push_string(ctx, "assign");
+  duk_compile(ctx, DUK_COMPILE_EVAL);
+  duk_call(ctx, 0);  // -> the assigning function
   duk_push_lstring(ctx, frame->json, frame->jsonLength);
   duk_json_decode(ctx, -1);
-  duk_put_global_lstring(ctx, frame->variable, frame->variableLength);
+  duk_call(ctx, 1);
   return 0;
 }
 
@@ -249,12 +253,14 @@ CallFrame MakeFrame(const std::string& source, duk_uint_t flags, ResultKind kind
 }  // namespace
 
 bool ScriptEngine::AddCode(std::u16string_view program) {
+  pristine_ = false;
   const std::string source = U16ToCesu8(program);
   CallFrame frame = MakeFrame(source, 0, ResultKind::Ignored);
   return ProtectedCall(*heap_, CompileAndCall, frame, 1);
 }
 
 bool ScriptEngine::AddCode(const CompiledProgram& program) {
+  pristine_ = false;
   if (program.IsEmpty()) return false;
   LoadFrame frame;
   frame.bytecode = &program.bytecode_;
@@ -280,12 +286,14 @@ CompiledProgram CompiledProgram::Compile(std::u16string_view program) {
 }
 
 bool ScriptEngine::Run(std::u16string_view script) {
+  pristine_ = false;
   const std::string source = U16ToCesu8(script);
   CallFrame frame = MakeFrame(source, DUK_COMPILE_EVAL, ResultKind::Ignored);
   return ProtectedCall(*heap_, CompileAndCall, frame, 1);
 }
 
 std::u16string ScriptEngine::EvalText(std::u16string_view script) {
+  pristine_ = false;
   const std::string source = U16ToCesu8(script);
   CallFrame frame = MakeFrame(source, DUK_COMPILE_EVAL, ResultKind::Text);
   std::u16string text;
@@ -298,6 +306,7 @@ std::u16string ScriptEngine::EvalText(std::u16string_view script) {
 }
 
 double ScriptEngine::EvalNumber(std::u16string_view script) {
+  pristine_ = false;
   const std::string source = U16ToCesu8(script);
   CallFrame frame = MakeFrame(source, DUK_COMPILE_EVAL, ResultKind::Number);
   if (!ProtectedCall(*heap_, CompileAndCall, frame, 1)) return 0;
@@ -305,22 +314,28 @@ double ScriptEngine::EvalNumber(std::u16string_view script) {
 }
 
 bool ScriptEngine::EvalBoolean(std::u16string_view script) {
+  pristine_ = false;
   const std::string source = U16ToCesu8(script);
   CallFrame frame = MakeFrame(source, DUK_COMPILE_EVAL, ResultKind::Boolean);
   return ProtectedCall(*heap_, CompileAndCall, frame, 1) && frame.boolean;
 }
 
-bool ScriptEngine::ParseJsonInto(std::string_view variable, std::u16string_view json) {
+bool ScriptEngine::AssignJson(std::u16string_view target, std::u16string_view json) {
+  pristine_ = false;
+  std::u16string assigner = u"(function(json$value){";
+  assigner.append(target);
+  assigner.append(u"=json$value})");
+  const std::string assignerCesu8 = U16ToCesu8(assigner);
   const std::string source = U16ToCesu8(json);
   // A text larger than the whole cap can never fit; refuse it before copying
   // it into the heap.
   if (source.size() > heap_->memoryCap) return false;
-  ParseFrame frame;
-  frame.variable = variable.data();
-  frame.variableLength = variable.size();
+  AssignFrame frame;
+  frame.assigner = assignerCesu8.data();
+  frame.assignerLength = assignerCesu8.size();
   frame.json = source.data();
   frame.jsonLength = source.size();
-  return ProtectedCall(*heap_, DecodeIntoGlobal, frame, 0);
+  return ProtectedCall(*heap_, DecodeAndAssign, frame, 0);
 }
 
 std::size_t ScriptEngine::MemoryInUse() const { return heap_->bytesInUse; }

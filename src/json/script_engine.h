@@ -35,7 +35,7 @@ class ScriptEngine {
  public:
   // How long one call may run, and how much memory one instance may hold.
   static constexpr std::chrono::milliseconds kEvaluationDeadline{1000};
-  static constexpr std::size_t kMemoryCap = std::size_t{64} << 20;
+  static constexpr std::size_t kMemoryCap = std::size_t{32} << 20;
 
   // A new instance, or null when the heap cannot be made.
   static std::shared_ptr<ScriptEngine> Create();
@@ -58,9 +58,15 @@ class ScriptEngine {
   // Completion value as a boolean; false when it is no boolean.
   bool EvalBoolean(std::u16string_view script);
 
-  // Sets the global `variable` to the value of the JSON text `json`, read as
-  // JSON, never run. On failure the variable is left as it was.
-  bool ParseJsonInto(std::string_view variable, std::u16string_view json);
+  // Assigns the value of the JSON text `json`, read as JSON and never run, to
+  // `target` (an assignable expression of our own making, such as "da" or
+  // "da.list"). On failure the target is left as it was.
+  bool AssignJson(std::u16string_view target, std::u16string_view json);
+
+  // True while nothing has run in the instance since MarkPristine: it is then
+  // indistinguishable from a new instance set up the same way.
+  bool IsPristine() const { return pristine_; }
+  void MarkPristine() { pristine_ = true; }
 
   // Bytes the instance holds now.
   std::size_t MemoryInUse() const;
@@ -71,6 +77,7 @@ class ScriptEngine {
   friend class CompiledProgram;
   explicit ScriptEngine(std::unique_ptr<Heap> heap);
   std::unique_ptr<Heap> heap_;
+  bool pristine_ = false;
 };
 
 }  // namespace vexaro
