@@ -178,18 +178,21 @@ TEST_F(WebRequestTest, FailuresGiveTheirNumberedTexts) {
   struct Case {
     std::string url;
     int number;
+    std::string requestHeaders = {};
   };
   const Case cases[] = {
       {"abc", 701},
       {"ftp://127.0.0.1/", 701},
+      {"http://bad host/", 703},
+      {Servers().Own("/echo"), 710, "a line without a colon"},
       {"http://127.0.0.1:" + std::to_string(testing::FreePort()) + "/", 711},  // nobody listens
       {"https://127.0.0.1:" + std::to_string(Servers().untrustedTlsPort) + "/", 711},
   };
   for (const Case& c : cases) {
     AnsiText status, headers = "untouched";
     ByteBuffer bytes = {1};
-    EXPECT_EQ(WebRequest(c.url, {.ResponseHeaders = &headers, .StatusText = &status,
-                                 .ResponseBytes = &bytes}),
+    EXPECT_EQ(WebRequest(c.url, {.RequestHeaders = c.requestHeaders, .ResponseHeaders = &headers,
+                                 .StatusText = &status, .ResponseBytes = &bytes}),
               "");
     EXPECT_EQ(status, Failure(c.number)) << c.url;
     EXPECT_EQ(headers, "untouched");
