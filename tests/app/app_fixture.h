@@ -73,6 +73,12 @@ inline std::vector<std::string> DirectoryEntries(const std::filesystem::path& di
   return names;
 }
 
+// A time-stamp file name: 13 decimal digits and ".mp4".
+inline bool IsTimestampName(const std::string& name) {
+  return name.size() == 17 && name.substr(13) == ".mp4" &&
+         name.find_first_not_of("0123456789") == 13;
+}
+
 inline std::string AsString(const ByteBuffer& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 }  // namespace vexaro::testing

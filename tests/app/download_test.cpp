@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <regex>
 
 #include "app/commands.h"
 #include "app/globals.h"
@@ -15,6 +14,7 @@ namespace fs = std::filesystem;
 using testing::A;
 using testing::DirectoryEntries;
 using testing::FakeWindow;
+using testing::IsTimestampName;
 using testing::ReadWholeFile;
 using testing::SampleService;
 using testing::WriteWholeFile;
@@ -67,7 +67,7 @@ TEST_F(Download, AnEmptyNameGivesAThirteenDigitTimeStamp) {
   EXPECT_EQ(window_.Lines(Control::编辑框2).back(), A("下载完成"));
   const auto entries = DirectoryEntries(root_);
   ASSERT_EQ(entries.size(), 1u);
-  EXPECT_TRUE(std::regex_match(entries[0], std::regex("[0-9]{13}\\.mp4"))) << entries[0];
+  EXPECT_TRUE(IsTimestampName(entries[0])) << entries[0];
   EXPECT_TRUE(ReadWholeFile(root_ / entries[0]) == testing::ExpectedVideo("6381399", "sd"));
 }
 
