@@ -1,0 +1,1 @@
+vexaro_add_fuzzer(json SOURCES json_fuzz.cpp LIBS vexaro::json vexaro::text)
