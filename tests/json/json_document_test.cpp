@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "text/code_page.h"
@@ -248,6 +249,24 @@ TEST(JsonDocument, CopiesShareTheValueUntilOneParses) {
   ASSERT_TRUE(copy.Parse(R"({"v":"third"})"));
   EXPECT_EQ(copy.GetValue("v"), "third");
   EXPECT_EQ(assigned.GetValue("v"), "first");
+}
+
+TEST(JsonDocument, DocumentsOnSeveralThreadsKeepToThemselves) {
+  // As detail lookups do: each worker thread owns its documents.
+  std::vector<std::thread> workers;
+  std::vector<AnsiText> read(4);
+  for (int i = 0; i < 4; ++i) {
+    workers.emplace_back([i, &read] {
+      for (int round = 0; round < 5; ++round) {
+        JsonDocument document;
+        document.Parse(R"({"data":[{"n":)" + std::to_string(i) + "}]}");
+        JsonDocument part = document.GetSubDocument("data[0]");
+        read[i] = part.GetValue("n");
+      }
+    });
+  }
+  for (auto& worker : workers) worker.join();
+  EXPECT_EQ(read, (std::vector<AnsiText>{"0", "1", "2", "3"}));
 }
 
 TEST(JsonDocument, PairsComponentLibraryCallsPerThread) {
