@@ -1,14 +1,14 @@
 #include "gui/commands_wiring.h"
 
+#include "app/commands.h"
 #include "gui/main_window.h"
 
 namespace vexaro {
 
-// The Parse and Download commands are not part of the program yet. Once they
-// are, this connects them:
-//   window.SetParseHandler(ParseCommand);
-//   window.SetDownloadHandler(DownloadCommand);
-// (declared in app/commands.h). Until then the buttons do nothing.
-void InstallCommands(MainWindow& window) { (void)window; }
+// The two buttons run the application's commands on the window's thread.
+void InstallCommands(MainWindow& window) {
+  window.SetParseHandler(ParseCommand);
+  window.SetDownloadHandler(DownloadCommand);
+}
 
 }  // namespace vexaro
