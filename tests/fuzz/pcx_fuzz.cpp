@@ -1,0 +1,20 @@
+// The picture box's PCX reader over arbitrary bytes: a picture comes back
+// whole (as many pixels as its size says, within the cap) or not at all.
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+
+#include "gui/pcx_reader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const auto image = vexaro::ReadPcx(std::span<const std::uint8_t>(data, size));
+  if (image) {
+    const std::uint64_t pixels =
+        static_cast<std::uint64_t>(image->width) * static_cast<std::uint64_t>(image->height);
+    if (image->width <= 0 || image->height <= 0 || pixels > vexaro::kMaxPcxPixels ||
+        image->pixels.size() != pixels) {
+      std::abort();
+    }
+  }
+  return 0;
+}
