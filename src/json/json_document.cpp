@@ -1,8 +1,6 @@
 #include "json/json_document.h"
 
-#include <cerrno>
 #include <climits>
-#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -83,7 +81,6 @@ std::string IndexText(int index) { return std::to_string(index); }
 // An index read as atoi reads it: white space and a sign first, digits up to
 // the first other byte, 0 without digits; clamped to int.
 int ReadIndex(const AnsiText& text) {
-  errno = 0;
   const long value = std::strtol(text.c_str(), nullptr, 10);
   if (value > INT_MAX) return INT_MAX;
   if (value < INT_MIN) return INT_MIN;
