@@ -4,8 +4,8 @@ namespace vexaro {
 
 namespace {
 
-// 1. Counts what a for-in loop visits, from -2 so that the two methods of
-// part 4, which every object inherits, are not counted.
+// 1. Counts what a for-in loop visits, from -2 so that the two methods that
+// every object inherits (4. below) are not counted.
 constexpr std::string_view kMemberCounter =
     "function get__count(c){var i=-2;for(v in c)i++;return i}";
 
@@ -19,8 +19,8 @@ constexpr std::string_view kJsonObject = "if(typeof JSON!=='object'){JSON={}}";
 // engines drop or treat as line ends into \u escapes, accepts the text only
 // when nothing but JSON tokens and punctuation remain once strings, escapes,
 // literals and numbers are collapsed, and only then evaluates it; anything
-// else throws SyntaxError("JSON.parse"). Part 4 is appended inside the same
-// function before it is closed and called.
+// else throws SyntaxError("JSON.parse"). The inherited methods (4.) are
+// added inside the same function before it is closed and called.
 constexpr std::string_view kJsonSupportOpen =
     R"js((function(){"use strict";)js"
     R"js(var invisible=/[\u0000\u00ad\u0600-\u0604\u070f\u17b4\u17b5\u200c-\u200f\u2028-\u202f\u2060-\u206f\ufeff\ufff0-\uffff]/g;)js"
