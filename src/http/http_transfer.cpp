@@ -26,8 +26,12 @@ using Clock = std::chrono::steady_clock;
 
 // Body bytes held before the transfer is paused until the reader catches up.
 constexpr std::size_t kPendingLimit = std::size_t{1} << 20;
-// Header bytes of one response beyond which the server is not listened to.
-constexpr std::size_t kHeaderLimit = std::size_t{1} << 20;
+// Header bytes, interim responses included, that one request's answer may
+// take before the exchange fails with ERROR_WINHTTP_HEADER_SIZE_OVERFLOW:
+// WinHttp's default limit of the response header size. It keeps a server
+// that sends header lines without end from filling the memory, and it lies
+// well below libcurl's own limit, so the failure is always ours.
+constexpr std::size_t kHeaderLimit = std::size_t{64} << 10;
 // The longest single wait, so that a cancel or a time-out is seen promptly.
 constexpr int kMaxPollMs = 1000;
 
@@ -39,8 +43,10 @@ bool EqualsAsciiIgnoringCase(std::string_view a, std::string_view b) {
          });
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
+// libcurl takes a status line's "HTTP/" in any case, and so must we, or a
+// response it accepts would reach us as a header line without a status.
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+  return EqualsAsciiIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -299,6 +305,7 @@ void HttpTransfer::ResetHopState() {
   status_ = 0;
   headersComplete_ = false;
   headerOverflow_ = false;
+  headerBytes_ = 0;
   connected_ = false;
   done_ = false;
   result_ = CURLE_OK;
@@ -490,24 +497,25 @@ std::size_t HttpTransfer::OnHeader(char* data, std::size_t size, std::size_t cou
     std::string_view line(data, length);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
     transfer->lastActivity_ = Clock::now();
-    if (StartsWith(line, "HTTP/")) {
-      // A new response: an interim one, a redirect hop's or the final one.
+    transfer->headerBytes_ += length;
+    if (transfer->headerBytes_ > kHeaderLimit) {
+      transfer->headerOverflow_ = true;
+      return 0;
+    }
+    if (transfer->headersComplete_) {
+      // Trailers after a chunked body are not part of the response head,
+      // whatever they look like.
+    } else if (StartsWithIgnoringCase(line, "HTTP/")) {
+      // A new response: an interim one or the final one.
       transfer->rawHeaders_.assign(line);
       transfer->rawHeaders_ += "\r\n";
       transfer->status_ = StatusCodeOf(line);
-      transfer->headersComplete_ = false;
-    } else if (transfer->headersComplete_) {
-      // Trailers after a chunked body are not part of the response head.
     } else if (line.empty()) {
       transfer->rawHeaders_ += "\r\n";
       if (transfer->status_ < 100 || transfer->status_ >= 200) transfer->headersComplete_ = true;
     } else {
       transfer->rawHeaders_ += line;
       transfer->rawHeaders_ += "\r\n";
-    }
-    if (transfer->rawHeaders_.size() > kHeaderLimit) {
-      transfer->headerOverflow_ = true;
-      return 0;
     }
     return length;
   } catch (...) {

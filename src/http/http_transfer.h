@@ -121,6 +121,7 @@ class HttpTransfer {
   int status_ = 0;
   bool headersComplete_ = false;
   bool headerOverflow_ = false;
+  std::size_t headerBytes_ = 0;  // as received, every response of the hop
   bool connected_ = false;
   bool done_ = false;
   CURLcode result_ = CURLE_OK;

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "http/cookie_text.h"
 #include "http/message_pump.h"
@@ -285,8 +286,10 @@ Ending RunRequest(std::string_view url, const WebRequestOptions& options, Output
   ScanResponseHeaders(head->headers, out.returnedCookies, out.redirectLocation);
   if (options.MergeCookies && !out.cookies.empty())
     out.returnedCookies = MergeCookieText(out.cookies, out.returnedCookies);
-  out.responseBytes = received;
+  // The text is made first so that the bytes can then be handed over rather
+  // than copied: a body of hundreds of megabytes is held once less.
   result = DecodeBodyText(received);
+  out.responseBytes = std::move(received);
   return Ending::kFinish;
 }
 
