@@ -4,6 +4,10 @@
 // worker within 5% of curl's time, and under 64 MiB of peak memory, whatever
 // the size of the video. Exits with 1 when a target is missed.
 //
+// The machine is shared, so the time is judged by the median of the ratios
+// of five pairs: the two runs of a pair follow each other and see the same
+// load, and one disturbed pair does not decide the verdict.
+//
 //   bench_download [--video-size BYTES] [benchmark options]
 
 #include <benchmark/benchmark.h>
@@ -115,8 +119,14 @@ bool HoldsTheVideo(const fs::path& path, std::uint64_t seed) {
   return offset == videoSize;
 }
 
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t middle = values.size() / 2;
+  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
 struct Totals {
-  std::vector<double> curlSeconds, vexaroSeconds;
+  std::vector<double> curlSeconds, vexaroSeconds, ratios;
   double curlPeakMiB = 0, vexaroPeakMiB = 0;
   bool allOk = true;
 } totals;
@@ -151,6 +161,7 @@ void BM_Download(benchmark::State& state) {
     totals.allOk = totals.allOk && ok;
     totals.curlSeconds.push_back(curl.seconds);
     totals.vexaroSeconds.push_back(vexaro.seconds);
+    totals.ratios.push_back(vexaro.seconds / curl.seconds);
     totals.curlPeakMiB = std::max(totals.curlPeakMiB, curl.peakMiB);
     totals.vexaroPeakMiB = std::max(totals.vexaroPeakMiB, vexaro.peakMiB);
     fs::remove(curlFile);
@@ -162,7 +173,7 @@ void BM_Download(benchmark::State& state) {
   for (double s : totals.vexaroSeconds) vexaroSum += s;
   state.counters["curl_s"] = curlSum / static_cast<double>(totals.curlSeconds.size());
   state.counters["vexaro_s"] = vexaroSum / static_cast<double>(totals.vexaroSeconds.size());
-  state.counters["time_ratio"] = vexaroSum / curlSum;
+  state.counters["median_time_ratio"] = Median(totals.ratios);
   state.counters["curl_peak_MiB"] = totals.curlPeakMiB;
   state.counters["vexaro_peak_MiB"] = totals.vexaroPeakMiB;
   state.SetBytesProcessed(static_cast<std::int64_t>(videoSize) * state.iterations());
@@ -186,7 +197,7 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&restCount, rest.data());
   benchmark::RegisterBenchmark("download_1GiB/vexaro_vs_curl", BM_Download)
       ->UseManualTime()
-      ->Iterations(3)
+      ->Iterations(5)
       ->Unit(benchmark::kMillisecond);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
@@ -195,13 +206,14 @@ int main(int argc, char** argv) {
   double curlSum = 0, vexaroSum = 0;
   for (double s : totals.curlSeconds) curlSum += s;
   for (double s : totals.vexaroSeconds) vexaroSum += s;
-  const double ratio = vexaroSum / curlSum;
+  const double ratio = Median(totals.ratios);
   const bool timeOk = ratio <= 1.0 + kTimeTolerance;
   const bool memoryOk = totals.vexaroPeakMiB < kMemoryLimitMiB;
-  std::printf("download of %llu bytes: vexaro %.3f s, curl %.3f s (ratio %.3f, target <= %.2f: %s); "
+  std::printf("download of %llu bytes: vexaro %.3f s, curl %.3f s (median ratio of %zu pairs %.3f, target <= %.2f: %s); "
               "peak memory vexaro %.1f MiB, curl %.1f MiB (target < %.0f MiB: %s); bytes %s\n",
               static_cast<unsigned long long>(videoSize), vexaroSum / static_cast<double>(totals.vexaroSeconds.size()),
-              curlSum / static_cast<double>(totals.curlSeconds.size()), ratio, 1.0 + kTimeTolerance,
+              curlSum / static_cast<double>(totals.curlSeconds.size()), totals.ratios.size(), ratio,
+              1.0 + kTimeTolerance,
               timeOk ? "met" : "MISSED", totals.vexaroPeakMiB, totals.curlPeakMiB, kMemoryLimitMiB,
               memoryOk ? "met" : "MISSED", totals.allOk ? "identical" : "WRONG");
   return timeOk && memoryOk && totals.allOk ? 0 : 1;
