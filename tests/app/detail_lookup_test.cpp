@@ -65,7 +65,7 @@ TEST_F(DetailLookupTest, EachRecordGivesItsCoverNameAndAddress) {
   };
   const std::vector<Case> cases = {
       // 丂 exists only in GBK (81 40): shown in the title, dropped from the name.
-      {"6381400", PictureFormat::kBmp, A("丂字新解：GBK里的生僻字 Part 2"), A("字新解里的生僻字"), "/video/6381400/hd.mp4"},
+      {"6381400", PictureFormat::kBmp, A("丂字新解：GBK里的生僻字 Vol.2"), A("字新解里的生僻字"), "/video/6381400/hd.mp4"},
       {"6381401", PictureFormat::kGif, "Morning run 5km @ Lakeside", "", "/go/6381401/sd.mp4"},
       {"6381402", PictureFormat::kIco, A("小猫的午后时光～"), A("小猫的午后时光"), "/video/6381402/hd.mp4"},
       {"6381403", PictureFormat::kPcx, A("老街的手艺人（上）"), A("老街的手艺人上"), "/video/6381403/hd.mp4"},
