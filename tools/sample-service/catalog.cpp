@@ -14,7 +14,7 @@ struct Record {
 
 // Titles mix Chinese with ASCII and full-width punctuation; sizes and
 // durations are JSON numbers (2.50 keeps its trailing zero on the wire).
-constexpr std::array<Record, 11> kRecords = {{
+constexpr std::array<Record, 12> kRecords = {{
     {"6381399", R"({"message":"成功","code":0,"data":[{"video_id":6381399,"first_cover_image":"{base}/cover/6381399.png","title":"春日赏樱 Vlog 第3期：东京上野公园【4K】！","duration":15,"size":2.50,"is_original_desc":"原创","author":{"nickname":"旅行的猫","uid":1024},"format_watch_num":"1.2万","synchronized_time":"2024-03-28 18:30:00","addresses":{"hd":{"url":"{base}/video/6381399/hd.mp4","width":1080},"sd":{"url":"{base}/video/6381399/sd.mp4","width":540}}}]})"},
     {"6381400", R"({"message":"成功","code":0,"data":[{"video_id":6381400,"first_cover_image":"{base}/cover/6381400.bmp","title":"丂字新解：GBK里的生僻字 Vol.2","duration":9,"size":0.8,"is_original_desc":"转载","author":{"nickname":"字典控"},"format_watch_num":"356","synchronized_time":"2024-01-02 08:00:00","addresses":{"hd":{"url":"{base}/video/6381400/hd.mp4"}}}]})"},
     {"6381401", R"({"message":"成功","code":0,"data":[{"video_id":6381401,"first_cover_image":"{base}/cover/6381401.gif","title":"Morning run 5km @ Lakeside","duration":42,"size":7.25,"is_original_desc":"原创","author":{"nickname":"runner_01"},"format_watch_num":"9.8万","synchronized_time":"2023-11-11 06:15:30","addresses":{"sd":{"url":"{base}/go/6381401/sd.mp4"}}}]})"},
@@ -32,6 +32,9 @@ constexpr std::array<Record, 11> kRecords = {{
     // null, a cover that is no picture, and an address name that is not an
     // identifier.
     {"6381414", R"({"message":"成功","code":0,"data":[{"video_id":6381414,"first_cover_image":"{base}/cover/not-a-picture.png","duration":null,"size":1.5,"is_original_desc":"原创","author":{},"format_watch_num":"7","synchronized_time":null,"addresses":{"1080p":{"url":"{base}/video/6381414/hd.mp4"}}}]})"},
+    // A video file that comes slowly (VideoKind::kSlow), for closing
+    // the window or stopping while a download is under way.
+    {"6381415", R"({"message":"成功","code":0,"data":[{"video_id":6381415,"first_cover_image":"{base}/cover/6381415.png","title":"慢慢传来的视频","duration":600,"size":64,"is_original_desc":"原创","author":{"nickname":"测试"},"format_watch_num":"3","synchronized_time":"2024-06-01 09:00:00","addresses":{"hd":{"url":"{base}/video/6381415/hd.mp4"}}}]})"},
 }};
 
 constexpr std::string_view kNoSuchVideo = R"({"message":"视频不存在","code":404,"data":[]})";
@@ -66,6 +69,7 @@ bool IsSlowVideo(std::string_view videoId) { return videoId == "6381414"; }
 VideoKind VideoKindOf(std::string_view videoId, std::string_view quality) {
   if (videoId == "6381412") return VideoKind::kMissing;
   if (videoId == "6381413") return VideoKind::kBrokenOff;
+  if (videoId == "6381415" && quality == "hd") return VideoKind::kSlow;
   for (const Record& record : kRecords) {
     if (record.id != videoId) continue;
     const std::string path = "/video/" + std::string(videoId) + "/" + std::string(quality) + ".mp4\"";

@@ -25,6 +25,7 @@ enum class VideoKind {
   kMissing,   // answered with 404
   kComplete,  // the whole file, with Range support
   kBrokenOff, // the connection closes halfway through the announced length
+  kSlow,      // the whole file, at the service's slow-video rate
 };
 
 // What /video/<id>/<quality>.mp4 serves.

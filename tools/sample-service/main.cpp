@@ -3,7 +3,7 @@
 // cover pictures and video files, and can tell a test what it was asked.
 //
 //   vexaro-sample-service [--host 127.0.0.1] [--port 8642] [--video-size BYTES]
-//                         [--slow-ms 2000]
+//                         [--slow-ms 2000] [--slow-video-rate 262144]
 //
 // --port 0 takes any free port. The first line on standard output is
 // "listening on http://HOST:PORT". SIGTERM or SIGINT stops the service.
@@ -36,14 +36,17 @@ struct Options {
   int port = 8642;
   std::uint64_t videoSize = 1048583;  // 1 MiB and 7 bytes: not a multiple of any buffer
   int slowMilliseconds = 2000;
+  std::uint64_t slowVideoRate = 256 * 1024;  // bytes per second
 };
 
 constexpr const char* kUsage =
     "usage: vexaro-sample-service [--host ADDRESS] [--port N] [--video-size BYTES] [--slow-ms MS]\n"
+    "                             [--slow-video-rate BYTES]\n"
     "  --host        address to listen on (default 127.0.0.1)\n"
     "  --port        port to listen on, 0 for any free one (default 8642)\n"
     "  --video-size  size of the hd video files in bytes (default 1048583)\n"
-    "  --slow-ms     how long the slow video's detail answer is held back (default 2000)\n";
+    "  --slow-ms     how long the slow video's detail answer is held back (default 2000)\n"
+    "  --slow-video-rate  bytes per second of the slowly streamed video file (default 262144)\n";
 
 template <typename Number>
 bool ParseNumber(const char* text, Number& value) {
@@ -68,6 +71,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       ok = ParseNumber(value, options.videoSize);
     } else if (name == "--slow-ms") {
       ok = ParseNumber(value, options.slowMilliseconds) && options.slowMilliseconds >= 0;
+    } else if (name == "--slow-video-rate") {
+      ok = ParseNumber(value, options.slowVideoRate) && options.slowVideoRate > 0;
     }
     if (!ok) return false;
   }
@@ -113,9 +118,11 @@ bool IsSatisfiable(const httplib::Ranges& ranges, std::uint64_t length) {
 }
 
 // Serves [offset, offset + length) of a video file in pieces, never holding
-// more than one piece. A broken-off file stops at half its announced length.
+// more than one piece. A broken-off file stops at half its announced length;
+// with a `bytesPerSecond` rate (0: as fast as it goes) small pieces are paced
+// to it.
 void ServeVideo(const httplib::Request& request, httplib::Response& response, std::uint64_t seed,
-                std::uint64_t length, bool breaksOff) {
+                std::uint64_t length, bool breaksOff, std::uint64_t bytesPerSecond = 0) {
   const std::uint64_t breakAt = breaksOff ? length / 2 : length;
   response.set_header("Accept-Ranges", "bytes");
   if (!IsSatisfiable(request.ranges, length)) {
@@ -125,12 +132,14 @@ void ServeVideo(const httplib::Request& request, httplib::Response& response, st
   }
   response.set_content_provider(
       static_cast<std::size_t>(length), "video/mp4",
-      [seed, breakAt](std::size_t offset, std::size_t remaining, httplib::DataSink& sink) {
+      [seed, breakAt, bytesPerSecond](std::size_t offset, std::size_t remaining, httplib::DataSink& sink) {
         if (offset >= breakAt) return false;  // closes the connection
         constexpr std::size_t kPiece = 256 * 1024;
+        constexpr std::size_t kPacedPiece = 16 * 1024;
         static thread_local std::vector<unsigned char> piece(kPiece);
         const std::size_t count = static_cast<std::size_t>(
-            std::min<std::uint64_t>({kPiece, remaining, breakAt - offset}));
+            std::min<std::uint64_t>({bytesPerSecond ? kPacedPiece : kPiece, remaining, breakAt - offset}));
+        if (bytesPerSecond) std::this_thread::sleep_for(std::chrono::microseconds(count * 1000000 / bytesPerSecond));
         FillVideoBytes(seed, offset, piece.data(), count);
         return sink.write(reinterpret_cast<const char*>(piece.data()), count);
       });
@@ -180,7 +189,7 @@ void AddRoutes(httplib::Server& server, const Options& options, RequestLog& log)
     const VideoKind kind = VideoKindOf(videoId, quality);
     if (kind == VideoKind::kMissing) return NotFound(response);
     ServeVideo(request, response, VideoSeed(videoId, quality), VideoLength(quality, options.videoSize),
-               kind == VideoKind::kBrokenOff);
+               kind == VideoKind::kBrokenOff, kind == VideoKind::kSlow ? options.slowVideoRate : 0);
   });
 
   server.Get(R"(/go/(\d+)/([a-z]+)\.mp4)", [](const httplib::Request& request, httplib::Response& response) {
