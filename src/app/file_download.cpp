@@ -1,66 +1,21 @@
 #include "app/file_download.h"
 
-#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <random>
-#include <system_error>
 
 #include "app/curl_transfer.h"
 #include "app/messages.h"
+#include "app/temporary_file.h"
 
 namespace vexaro {
 
 namespace {
 
-// A file of our own in the target's directory, removed again unless it was
-// moved into place.
-class TemporaryFile {
- public:
-  explicit TemporaryFile(const std::filesystem::path& directory) {
-    std::random_device entropy;
-    for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
-      char name[40];
-      std::snprintf(name, sizeof name, ".vexaro-%08x%08x.part", entropy(), entropy());
-      path_ = directory / name;
-      // 0666 before the umask, as any new file of the user's gets.
-      fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (fd_ < 0 && errno != EEXIST) break;
-    }
-  }
-  ~TemporaryFile() {
-    if (fd_ >= 0) ::close(fd_);
-    if (!movedIntoPlace_) ::unlink(path_.c_str());
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-  bool IsOpen() const { return fd_ >= 0; }
-  int Descriptor() const { return fd_; }
-
-  // Closes the file and renames it to `target`, replacing what is there.
-  bool MoveInto(const std::filesystem::path& target) {
-    const int fd = fd_;
-    fd_ = -1;
-    // close() reports write errors that only show when the data leaves
-    // (a full disk on some file systems).
-    if (::close(fd) != 0) return false;
-    if (::rename(path_.c_str(), target.c_str()) != 0) return false;
-    movedIntoPlace_ = true;
-    return true;
-  }
-
- private:
-  std::filesystem::path path_;
-  int fd_ = -1;
-  bool movedIntoPlace_ = false;
-};
-
 struct FileSink {
   int fd = -1;
-  bool writeFailed = false;
+  int writeError = 0;  // the errno value of a failed write
 };
 
 // libcurl's write callback: no exception may leave it.
@@ -72,12 +27,31 @@ std::size_t WriteToFile(char* data, std::size_t size, std::size_t count, void* c
     const ssize_t n = ::write(sink->fd, data + written, length - written);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      sink->writeFailed = true;
+      sink->writeError = n < 0 ? errno : EIO;
       return CURL_WRITEFUNC_ERROR;
     }
     written += static_cast<std::size_t>(n);
   }
   return length;
+}
+
+DownloadResult Failed(DownloadFailure failure) {
+  DownloadResult result;
+  result.failure = failure;
+  return result;
+}
+
+// A file that could not be created, written or moved, by the system's reason.
+DownloadResult WriteFailure(int error) {
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+      return Failed(DownloadFailure::kDiskFull);
+    case ENAMETOOLONG:
+      return Failed(DownloadFailure::kNameTooLong);
+    default:
+      return Failed(DownloadFailure::kWriteFailed);
+  }
 }
 
 DownloadResult TransferFailure(CURLcode code, CURL* handle, const FileSink& sink) {
@@ -99,8 +73,8 @@ DownloadResult TransferFailure(CURLcode code, CURL* handle, const FileSink& sink
       result.failure = DownloadFailure::kBrokenOff;
       break;
     default:
-      if (code == CURLE_WRITE_ERROR && sink.writeFailed) {
-        result.failure = DownloadFailure::kWriteFailed;
+      if (code == CURLE_WRITE_ERROR && sink.writeError != 0) {
+        result = WriteFailure(sink.writeError);
       } else {
         result.failure = DownloadFailure::kNetwork;
         result.networkError = curl_easy_strerror(code);
@@ -109,10 +83,14 @@ DownloadResult TransferFailure(CURLcode code, CURL* handle, const FileSink& sink
   return result;
 }
 
-DownloadResult Failed(DownloadFailure failure) {
-  DownloadResult result;
-  result.failure = failure;
-  return result;
+// Faults of the target's name that show before anything is fetched, so a
+// long download does not end in a rename that was bound to fail: a name the
+// file system refuses, a directory of that name, a path through a file. 0
+// when the name can take the video.
+int TargetNameError(const std::filesystem::path& target) {
+  struct stat status;
+  if (::stat(target.c_str(), &status) == 0) return S_ISDIR(status.st_mode) ? EISDIR : 0;
+  return errno == ENOENT ? 0 : errno;
 }
 
 }  // namespace
@@ -122,10 +100,11 @@ DownloadResult DownloadToFile(std::string_view url, const std::filesystem::path&
 
   std::filesystem::path directory = target.parent_path();
   if (directory.empty()) directory = ".";
-  // The file comes first: a directory that cannot be written fails before
-  // anything is fetched.
+  // The file comes first: a name or a directory that cannot be written
+  // fails before anything is fetched.
+  if (const int error = TargetNameError(target); error != 0) return WriteFailure(error);
   TemporaryFile file(directory);
-  if (!file.IsOpen()) return Failed(DownloadFailure::kWriteFailed);
+  if (!file.IsOpen()) return WriteFailure(file.Error());
 
   FetchTransfer transfer = NewFetchTransfer(std::string(url));
   if (!transfer.handle) {
@@ -142,7 +121,7 @@ DownloadResult DownloadToFile(std::string_view url, const std::filesystem::path&
 
   const CURLcode code = curl_easy_perform(handle);
   if (code != CURLE_OK) return TransferFailure(code, handle, sink);
-  if (!file.MoveInto(target)) return Failed(DownloadFailure::kWriteFailed);
+  if (!file.MoveInto(target)) return WriteFailure(file.Error());
   return {};
 }
 
@@ -160,6 +139,10 @@ AnsiText DescribeFailure(const DownloadResult& result) {
       return AnsiText(messages::kReasonBrokenOff);
     case DownloadFailure::kWriteFailed:
       return AnsiText(messages::kReasonWriteFailed);
+    case DownloadFailure::kDiskFull:
+      return AnsiText(messages::kReasonDiskFull);
+    case DownloadFailure::kNameTooLong:
+      return AnsiText(messages::kReasonNameTooLong);
     case DownloadFailure::kNetwork:
       return AnsiText(messages::kReasonNetwork) + " (" + result.networkError + ")";
   }

@@ -19,6 +19,8 @@ enum class DownloadFailure {
   kNoConnection,  // the server could not be resolved or reached
   kBrokenOff,     // the answer stopped before its end, or stalled
   kWriteFailed,   // the file could not be created, written or moved into place
+  kDiskFull,      // the file system (or the user's quota) has no room for it
+  kNameTooLong,   // the file system refuses a name or path that long
   kNetwork,       // any other failure of the transfer
 };
 

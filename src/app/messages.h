@@ -42,6 +42,10 @@ inline constexpr std::string_view kReasonBrokenOff = "\xB4\xAB\xCA\xE4\xD6\xD0\x
 // "无法写入文件": the file could not be created, written or moved into place.
 inline constexpr std::string_view kReasonWriteFailed =
     "\xCE\xDE\xB7\xA8\xD0\xB4\xC8\xEB\xCE\xC4\xBC\xFE";
+// "磁盘空间不足": the file system has no room left for the video.
+inline constexpr std::string_view kReasonDiskFull = "\xB4\xC5\xC5\xCC\xBF\xD5\xBC\xE4\xB2\xBB\xD7\xE3";
+// "文件名过长": the file system refuses a name (or path) that long.
+inline constexpr std::string_view kReasonNameTooLong = "\xCE\xC4\xBC\xFE\xC3\xFB\xB9\xFD\xB3\xA4";
 // "没有视频地址": the last lookup left no video address.
 inline constexpr std::string_view kReasonNoAddress =
     "\xC3\xBB\xD3\xD0\xCA\xD3\xC6\xB5\xB5\xD8\xD6\xB7";
