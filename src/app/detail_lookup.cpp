@@ -49,7 +49,10 @@ void DetailLookup() {
   std::vector<AnsiText> names;
 
   const AnsiText body = WebRequest(DetailUrl(CurrentVideoId.Get()));
-  document.Parse(Utf8ToAnsi(body));
+  // UTF-8 shrinks at most fourfold on its way to code page 936 (a four-byte
+  // character becomes one '?'), so a larger body can never make a text the
+  // document reads: skip converting hundreds of megabytes for nothing.
+  if (body.size() <= 4 * JsonDocument::kMaxTextBytes) document.Parse(Utf8ToAnsi(body));
   if (document.GetValue("message") != messages::kSuccess) return;
 
   AppendControlText(Control::编辑框2, messages::kLookupSucceeded);

@@ -87,10 +87,9 @@ int ReadIndex(const AnsiText& text) {
   return static_cast<int>(value);
 }
 
-// Each byte of code page 936 text becomes at least one byte in the engine, so
-// a text longer than the memory cap can never be held; it is refused before
-// it is converted at all.
-bool FitsInEngine(std::string_view text) { return text.size() <= ScriptEngine::kMemoryCap; }
+static_assert(JsonDocument::kMaxTextBytes <= ScriptEngine::kMemoryCap);
+
+bool FitsInEngine(std::string_view text) { return text.size() <= JsonDocument::kMaxTextBytes; }
 
 bool IsJsonWhitespaceOnly(std::string_view text) {
   return text.find_first_not_of(" \t\r\n") == std::string_view::npos;

@@ -18,6 +18,8 @@
 // A document and its copies are used on one thread.
 #pragma once
 
+#include <cstddef>
+
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -40,6 +42,10 @@ enum class JsonValueType {
 
 class JsonDocument {
  public:
+  // The longest text Parse reads. Each byte of it takes at least one byte in
+  // the engine, whose memory is capped, so a longer text is refused unread.
+  static constexpr std::size_t kMaxTextBytes = std::size_t{32} << 20;
+
   // A document holding an empty object, in an engine instance of its own.
   JsonDocument();
   // A further reference to `other`'s engine instance.

@@ -85,8 +85,11 @@ std::u16string ComposePairs(std::u16string_view units) {
 
 }  // namespace
 
+// ICU counts in 32-bit lengths; texts beyond that are not converted.
+constexpr std::size_t kLargestConversion = 0x7FFFFFFF / 3;
+
 std::u16string MultiByteToWideChar(CodePage codePage, std::string_view bytes) {
-  if (bytes.empty()) return {};
+  if (bytes.empty() || bytes.size() > kLargestConversion) return {};
   UConverter* converter = ThreadConverter(codePage);
   if (converter == nullptr) return {};
   ucnv_reset(converter);
@@ -103,7 +106,7 @@ std::u16string MultiByteToWideChar(CodePage codePage, std::string_view bytes) {
 
 std::string WideCharToMultiByte(CodePage codePage, std::u16string_view units,
                                 ConversionFlags flags) {
-  if (units.empty()) return {};
+  if (units.empty() || units.size() > kLargestConversion) return {};
   std::u16string composed;
   if (flags == ConversionFlags::CompositeCheck) {
     composed = ComposePairs(units);
@@ -113,7 +116,7 @@ std::string WideCharToMultiByte(CodePage codePage, std::u16string_view units,
   if (converter == nullptr) return {};
   ucnv_reset(converter);
   // Code page 936 needs at most two bytes per unit, UTF-8 at most three.
-  std::string bytes(units.size() * 3, '\0');
+  std::string bytes(units.size() * (codePage == CodePage::Gbk ? 2 : 3), '\0');
   UErrorCode error = U_ZERO_ERROR;
   int32_t length =
       ucnv_fromUChars(converter, bytes.data(), static_cast<int32_t>(bytes.size()),
@@ -121,6 +124,7 @@ std::string WideCharToMultiByte(CodePage codePage, std::u16string_view units,
                       static_cast<int32_t>(units.size()), &error);
   if (U_FAILURE(error) && error != U_STRING_NOT_TERMINATED_WARNING) return {};
   bytes.resize(static_cast<std::size_t>(length));
+  if (bytes.capacity() > 2 * bytes.size() + 64) bytes.shrink_to_fit();
   return bytes;
 }
 
