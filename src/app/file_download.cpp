@@ -86,10 +86,11 @@ DownloadResult TransferFailure(CURLcode code, CURL* handle, const FileSink& sink
 // Faults of the target's name that show before anything is fetched, so a
 // long download does not end in a rename that was bound to fail: a name the
 // file system refuses, a directory of that name, a path through a file. 0
-// when the name can take the video.
+// when the name can take the video. The name itself is not followed: the
+// rename replaces a symbolic link, wherever it points.
 int TargetNameError(const std::filesystem::path& target) {
   struct stat status;
-  if (::stat(target.c_str(), &status) == 0) return S_ISDIR(status.st_mode) ? EISDIR : 0;
+  if (::lstat(target.c_str(), &status) == 0) return S_ISDIR(status.st_mode) ? EISDIR : 0;
   return errno == ENOENT ? 0 : errno;
 }
 
