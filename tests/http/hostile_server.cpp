@@ -41,6 +41,8 @@
 
 #include "hostile_bodies.h"
 
+#include "loopback_listener.h"
+
 namespace {
 
 using vexaro::testing::kFakeGzipBody;
@@ -227,30 +229,15 @@ void Serve(int fd) {
   ::close(fd);
 }
 
-int Listen(int port) {
-  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  int yes = 1;
-  ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-  // Accepted sockets inherit this: a client that sends more than the server
-  // reads soon finds the connection full, as /deaf needs.
-  int small = 4096;
-  ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      ::listen(fd, 64) != 0)
-    std::exit(2);
-  return fd;
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) return 2;
   ::signal(SIGPIPE, SIG_IGN);
-  const int listener = Listen(std::atoi(argv[1]));
+  // Accepted sockets get a small receive buffer: a client that sends more than
+  // the server reads soon finds the connection full, as /deaf needs.
+  const int listener = vexaro::testing::ListenOnLoopback(std::atoi(argv[1]), 4096);
   for (;;) {
     int client = ::accept(listener, nullptr, nullptr);
     if (client < 0) continue;

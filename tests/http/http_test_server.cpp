@@ -15,6 +15,8 @@
 #include <string>
 #include <thread>
 
+#include "loopback_listener.h"
+
 namespace {
 
 bool SendAll(int fd, const std::string& bytes) {
@@ -100,19 +102,6 @@ void Serve(int fd) {
   ::close(fd);
 }
 
-int Listen(int port) {
-  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  int yes = 1;
-  ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      ::listen(fd, 64) != 0)
-    std::exit(2);
-  return fd;
-}
 
 }  // namespace
 
@@ -132,7 +121,7 @@ int main(int argc, char** argv) {
     const int tlsPort = std::atoi(argv[2]);
     tls = std::thread([secure, tlsPort] { secure->listen("127.0.0.1", tlsPort); });
   }
-  int listener = Listen(port);
+  int listener = vexaro::testing::ListenOnLoopback(port);
   for (;;) {
     int client = ::accept(listener, nullptr, nullptr);
     if (client < 0) continue;
