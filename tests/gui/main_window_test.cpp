@@ -22,27 +22,18 @@
 #include "gui/picture_box.h"
 #include "gui/qt_window_operations.h"
 #include "text/code_page.h"
+#include "shown_window.h"
 
 namespace vexaro {
 namespace {
 
-// A shown window with its operations installed, as the program has it.
-class ShownWindow : public ::testing::Test {
+// The shown window, with a look-up of its controls by their object names.
+class ShownWindow : public ShownWindowTest {
  protected:
-  void SetUp() override {
-    SetWindowOperations(&operations_);
-    window_.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
-  }
-  void TearDown() override { SetWindowOperations(nullptr); }
-
   template <typename Widget>
   Widget* Find(const char* name) {
     return window_.findChild<Widget*>(QString::fromUtf8(name));
   }
-
-  MainWindow window_;
-  QtWindowOperations operations_{window_};
 };
 
 TEST_F(ShownWindow, CaptionPlacementAndOuterSize) {

@@ -11,6 +11,7 @@
 #include "gui/picture_decoder.h"
 #include "gui/qt_window_operations.h"
 #include "pcx_writer.h"
+#include "shown_window.h"
 
 namespace vexaro {
 namespace {
@@ -78,15 +79,8 @@ Bytes PcxOf(const QImage& image, bool eightBit) {
   return testing::Pcx8Bit(width, height, indices, palette);
 }
 
-class PictureBoxTest : public ::testing::Test {
+class PictureBoxTest : public ShownWindowTest {
  protected:
-  void SetUp() override {
-    SetWindowOperations(&operations_);
-    window_.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
-  }
-  void TearDown() override { SetWindowOperations(nullptr); }
-
   PictureBox* Box() {
     return qobject_cast<PictureBox*>(window_.ControlWidget(Control::图片框1));
   }
@@ -108,9 +102,6 @@ class PictureBoxTest : public ::testing::Test {
       EXPECT_NEAR(qBlue(got), qBlue(want), tolerance) << what << " at " << p.x() << "," << p.y();
     }
   }
-
-  MainWindow window_;
-  QtWindowOperations operations_{window_};
 };
 
 TEST_F(PictureBoxTest, EveryFormatFillsTheBox) {

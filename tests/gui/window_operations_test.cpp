@@ -21,21 +21,15 @@
 #include "gui/main_window.h"
 #include "gui/qt_window_operations.h"
 #include "text/code_page.h"
+#include "shown_window.h"
 
 namespace vexaro {
 namespace {
 
 using namespace std::chrono_literals;
 
-class WindowOperationsTest : public ::testing::Test {
+class WindowOperationsTest : public ShownWindowTest {
  protected:
-  void SetUp() override {
-    SetWindowOperations(&operations_);
-    window_.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
-  }
-  void TearDown() override { SetWindowOperations(nullptr); }
-
   // Serves the window's events, as its message loop does, until every
   // thread has ended. (QTest::qWaitFor would sleep between rounds and slow
   // the workers down.)
@@ -54,9 +48,6 @@ class WindowOperationsTest : public ::testing::Test {
   QPlainTextEdit* Output() {
     return qobject_cast<QPlainTextEdit*>(window_.ControlWidget(Control::编辑框2));
   }
-
-  MainWindow window_;
-  QtWindowOperations operations_{window_};
 };
 
 TEST_F(WindowOperationsTest, FourWorkersAppendAtTheEndWhileTheCaretIsElsewhere) {
