@@ -14,10 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
+#include "app/globals.h"
 #include "app/service_address.h"
+#include "app/window_ops.h"
 #include "catalog.h"
 #include "fake_window.h"
 #include "sample_service.h"
+#include "server_process.h"
 #include "text/code_page.h"
 #include "video_bytes.h"
 
@@ -80,5 +84,29 @@ inline bool IsTimestampName(const std::string& name) {
 }
 
 inline std::string AsString(const ByteBuffer& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+
+// A download worker run on the test's own thread, against the fake window,
+// with a scratch directory for the files.
+class DownloadWorkerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window_.Reset();
+    CurrentVideoUrl.Release();
+    ASSERT_FALSE(temp_.path().empty());
+  }
+  void TearDown() override { CurrentVideoUrl.Release(); }
+
+  // Runs the worker on this thread and gives its one line.
+  AnsiText RunWorker() {
+    DownloadWorker();
+    const auto lines = window_.Lines(Control::编辑框2);
+    return lines.empty() ? AnsiText() : lines.back();
+  }
+
+  FakeWindow& window_ = FakeWindow::Installed();
+  TempDir temp_;
+  const std::filesystem::path root_ = temp_.path();
+};
 
 }  // namespace vexaro::testing

@@ -35,15 +35,8 @@ using testing::WriteWholeFile;
 
 constexpr const char* kOlderVideo = "the video saved last week";
 
-class DownloadFault : public ::testing::Test {
+class DownloadFault : public testing::DownloadWorkerTest {
  protected:
-  void SetUp() override {
-    window_.Reset();
-    CurrentVideoUrl.Release();
-    ASSERT_FALSE(temp_.path().empty());
-  }
-  void TearDown() override { CurrentVideoUrl.Release(); }
-
   // Runs the worker on this thread for `url`, saving as <directory>/<name>.mp4
   // (names in code page 936), and gives its one line.
   AnsiText Download(const std::string& url, const fs::path& directory, const AnsiText& name) {
@@ -51,14 +44,8 @@ class DownloadFault : public ::testing::Test {
     window_.SetText(Control::编辑框3, directory.string());
     window_.SetText(Control::编辑框4, name);
     CurrentVideoUrl.Set(url);
-    DownloadWorker();
-    const auto lines = window_.Lines(Control::编辑框2);
-    return lines.empty() ? AnsiText() : lines.back();
+    return RunWorker();
   }
-
-  FakeWindow& window_ = FakeWindow::Installed();
-  testing::TempDir temp_;
-  const fs::path root_ = temp_.path();
 };
 
 // ---------------------------------------------------------------------------

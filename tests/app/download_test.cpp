@@ -19,26 +19,7 @@ using testing::ReadWholeFile;
 using testing::SampleService;
 using testing::WriteWholeFile;
 
-class Download : public ::testing::Test {
- protected:
-  void SetUp() override {
-    window_.Reset();
-    CurrentVideoUrl.Release();
-    ASSERT_FALSE(temp_.path().empty());
-  }
-  void TearDown() override { CurrentVideoUrl.Release(); }
-
-  // Runs the worker on this thread and gives its one line.
-  AnsiText RunWorker() {
-    DownloadWorker();
-    const auto lines = window_.Lines(Control::编辑框2);
-    return lines.empty() ? AnsiText() : lines.back();
-  }
-
-  FakeWindow& window_ = FakeWindow::Installed();
-  testing::TempDir temp_;
-  const fs::path root_ = temp_.path();
-};
+using Download = testing::DownloadWorkerTest;
 
 TEST_F(Download, CreatesTheSaveDirectoryAndWritesTheServedBytesUnderTheTitlesName) {
   const fs::path saveDirectory = root_ / "mp4";
