@@ -8,6 +8,7 @@
 #include "app/window_ops.h"
 #include "gui/main_window.h"
 #include "gui/qt_window_operations.h"
+#include "gui/termination_signals.h"
 
 namespace vexaro {
 
@@ -20,6 +21,7 @@ void RunProgram(int argc, char** argv, const std::function<void(MainWindow&)>& i
   // Neither the application nor the window is ever destroyed: the process
   // ends while workers may still hold on to the window operations.
   auto* application = new QApplication(argc, argv);
+  QuitOnTerminationSignals(application);
   auto* window = new MainWindow;
   auto* operations = new QtWindowOperations(*window);
   SetWindowOperations(operations);
@@ -28,7 +30,7 @@ void RunProgram(int argc, char** argv, const std::function<void(MainWindow&)>& i
 
   application->exec();
 
-  // Closing the window ends the program at once. Workers waiting on the
+  // Closing the window (or a termination signal) ends the program at once. Workers waiting on the
   // window return now, later calls do nothing, and quick_exit runs the
   // registered ReleaseGlobals and ends the process without destroying the
   // statics a worker may still be using. A download not yet complete loses

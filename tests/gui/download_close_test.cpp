@@ -1,13 +1,15 @@
-// The program closed while it downloads (download_probe against the sample
-// service's slowly streamed video): it ends at once with code 0, leaves no
-// temporary file behind, and the file saved earlier under the same name is
-// as it was.
+// The program closed, or told to terminate, while it downloads
+// (download_probe against the sample service's slowly streamed video): it
+// ends at once with code 0, leaves no temporary file behind, and the file
+// saved earlier under the same name is as it was.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -60,7 +62,15 @@ std::vector<std::string> Entries(const fs::path& directory) {
   return names;
 }
 
-TEST(ClosingTheWindow, MidDownloadEndsTheProgramAndRemovesItsTemporaryFile) {
+// How a test ends the program: by closing its window (the probe does that
+// when the file `close` appears) or from outside.
+using EndProgram = std::function<void(ServerProcess& program, const fs::path& close)>;
+
+// Starts the probe on the slow video, waits until its download has bytes on
+// disk (and `wait` more), ends the program with `end`, and checks that it
+// ended at once with code 0, leaving the file saved earlier as it was and no
+// temporary file.
+void EndMidDownload(const EndProgram& end) {
   SampleServiceServer service;
   ASSERT_TRUE(service.Start(kVideoSize)) << SampleServiceServer::ExecutablePath();
   TempDir directory;
@@ -70,7 +80,7 @@ TEST(ClosingTheWindow, MidDownloadEndsTheProgramAndRemovesItsTemporaryFile) {
   const fs::path log = fs::path(directory.path()) / "log";
   fs::create_directory(saveDirectory);
 
-  // Closed as soon as the first bytes are on disk, and a little later.
+  // Ended as soon as the first bytes are on disk, and a little later.
   for (const auto wait : {0ms, 300ms}) {
     fs::remove(close);
     std::ofstream(target, std::ios::binary | std::ios::trunc) << kOlderVideo;
@@ -85,15 +95,28 @@ TEST(ClosingTheWindow, MidDownloadEndsTheProgramAndRemovesItsTemporaryFile) {
     ASSERT_GT(TemporaryFileSize(saveDirectory), 0) << "the download never started\n" << Slurp(log);
     std::this_thread::sleep_for(wait);
 
-    std::ofstream{close};
-    const auto closed = std::chrono::steady_clock::now();
+    end(program, close);
+    const auto ended = std::chrono::steady_clock::now();
     const std::optional<int> code = program.WaitForExit(2s);
-    ASSERT_TRUE(code.has_value()) << "still running 2 s after the window closed";
+    ASSERT_TRUE(code.has_value()) << "still running 2 s after it was ended";
     EXPECT_EQ(*code, 0) << Slurp(log);
-    EXPECT_LT(std::chrono::steady_clock::now() - closed, 2s);
+    EXPECT_LT(std::chrono::steady_clock::now() - ended, 2s);
 
     EXPECT_EQ(Entries(saveDirectory), std::vector<std::string>{kProposedFile}) << "waited " << wait.count() << " ms";
     EXPECT_EQ(Slurp(target), kOlderVideo) << "waited " << wait.count() << " ms";
+  }
+}
+
+TEST(ClosingTheWindow, MidDownloadEndsTheProgramAndRemovesItsTemporaryFile) {
+  EndMidDownload([](ServerProcess&, const fs::path& close) { std::ofstream{close}; });
+}
+
+// A logout's SIGTERM (or Ctrl+C in a terminal) ends the program as closing
+// the window does.
+TEST(TerminationSignal, MidDownloadEndsTheProgramAsClosingTheWindowDoes) {
+  for (int number : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(number);
+    EndMidDownload([number](ServerProcess& program, const fs::path&) { ::kill(program.pid(), number); });
   }
 }
 
