@@ -1,8 +1,5 @@
 #include "app/curl_transfer.h"
 
-#include <cstdlib>
-#include <mutex>
-
 namespace vexaro {
 
 namespace {
@@ -15,40 +12,18 @@ constexpr long kMaxRedirects = 10;
 // Large reads keep a long download's per-call overhead small.
 constexpr long kReceiveBufferBytes = 128 * 1024;
 
-void InitialiseCurlOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-// libcurl ignores these variables; reading them here lets a private CA be
-// trusted, as the HTTP layer does.
-const char* CaBundleFromEnvironment() {
-  for (const char* name : {"SSL_CERT_FILE", "CURL_CA_BUNDLE"}) {
-    const char* value = std::getenv(name);
-    if (value && *value) return value;
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 FetchTransfer NewFetchTransfer(const std::string& url) {
   FetchTransfer transfer;
   if (url.empty()) return transfer;
-  InitialiseCurlOnce();
-  CurlEasy handle(curl_easy_init());
+  if (!curl::GlobalInit()) return transfer;
+  curl::Easy handle(curl_easy_init());
   if (!handle) return transfer;
 
-  curl_slist* headers = nullptr;
   for (const char* line : {"Accept: */*", "Pragma: no-cache", "Cache-Control: no-cache"}) {
-    curl_slist* longer = curl_slist_append(headers, line);
-    if (!longer) {
-      curl_slist_free_all(headers);
-      return transfer;
-    }
-    headers = longer;
+    if (!transfer.headers.Append(line)) return transfer;
   }
-  transfer.headers.reset(headers);
 
   CURL* h = handle.get();
   curl_easy_setopt(h, CURLOPT_URL, url.c_str());
@@ -67,7 +42,7 @@ FetchTransfer NewFetchTransfer(const std::string& url) {
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
   curl_easy_setopt(h, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
-  if (const char* caBundle = CaBundleFromEnvironment()) curl_easy_setopt(h, CURLOPT_CAINFO, caBundle);
+  curl::TrustCertificatesFromEnvironment(h);
 
   transfer.handle = std::move(handle);
   return transfer;

@@ -1,26 +1,14 @@
-// What the program's whole-body GETs share: the libcurl handle holders and a
-// transfer set up the way the program's downloads are sent (HTTP/1.0, the
-// program's user agent, any content type, no cache, redirects followed, HTTP
-// and HTTPS only). Used by FetchUrl and the file download; no other module
-// sees libcurl through this header.
+// What the program's whole-body GETs share: a transfer set up the way the
+// program's downloads are sent (HTTP/1.0, the program's user agent, any
+// content type, no cache, redirects followed, HTTP and HTTPS only). Used by
+// FetchUrl and the file download; the handle holders are the HTTP layer's.
 #pragma once
 
-#include <curl/curl.h>
-
-#include <memory>
 #include <string>
 
+#include "http/curl_handles.h"
+
 namespace vexaro {
-
-struct CurlEasyCleanup {
-  void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-};
-using CurlEasy = std::unique_ptr<CURL, CurlEasyCleanup>;
-
-struct CurlHeaderListCleanup {
-  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-using CurlHeaderList = std::unique_ptr<curl_slist, CurlHeaderListCleanup>;
 
 // The user agent of the program's whole-body GETs.
 inline constexpr const char* kFetchUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
@@ -30,8 +18,8 @@ inline constexpr const char* kFetchUserAgent = "Mozilla/4.0 (compatible; MSIE 6.
 // URL and the other texts). Empty when libcurl cannot
 // make a handle or the URL is empty.
 struct FetchTransfer {
-  CurlEasy handle;
-  CurlHeaderList headers;
+  curl::Easy handle;
+  curl::Slist headers;
 };
 FetchTransfer NewFetchTransfer(const std::string& url);
 

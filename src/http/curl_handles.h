@@ -1,5 +1,6 @@
-// Owning holders for libcurl's C handles, so that every path out of the HTTP
-// layer gives them back.
+// Owning holders for libcurl's C handles, so that every path gives them back,
+// and the set-up every libcurl transfer of the program shares. Used by the
+// HTTP layer and by the application's whole-body fetches.
 #pragma once
 
 #include <curl/curl.h>
@@ -49,5 +50,10 @@ class Slist {
 
 // Process-wide libcurl set-up, done once; false when libcurl cannot start.
 bool GlobalInit();
+
+// Points `easy` at the certificates the environment names. libcurl itself
+// ignores these variables; reading them lets a private CA be trusted:
+// CURL_CA_BUNDLE, else SSL_CERT_FILE, for the bundle, and SSL_CERT_DIR.
+void TrustCertificatesFromEnvironment(CURL* easy);
 
 }  // namespace vexaro::curl

@@ -3,21 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <string_view>
 
 namespace vexaro {
-namespace curl {
-
-bool GlobalInit() {
-  static std::once_flag once;
-  static bool ready = false;
-  std::call_once(once, [] { ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
-  return ready;
-}
-
-}  // namespace curl
-
 namespace http_detail {
 
 namespace {
@@ -86,11 +74,6 @@ std::string OriginOf(CURLU* url) {
 
 // The CA file (or directory) the environment names; libcurl itself ignores
 // these variables, and tests use them to trust a CA of their own.
-const char* EnvironmentValue(const char* name) {
-  const char* value = std::getenv(name);
-  return (value != nullptr && *value != '\0') ? value : nullptr;
-}
-
 }  // namespace
 
 DWORD ErrorFromCurl(CURLcode code) {
@@ -209,12 +192,7 @@ DWORD HttpTransfer::ConfigureEasy() {
     connectMs = long{timeouts.connect} + (timeouts.resolve > 0 ? long{timeouts.resolve} : 0L);
   set(CURLOPT_CONNECTTIMEOUT_MS, connectMs);
 
-  if (const char* bundle = EnvironmentValue("CURL_CA_BUNDLE")) {
-    set(CURLOPT_CAINFO, bundle);
-  } else if (const char* file = EnvironmentValue("SSL_CERT_FILE")) {
-    set(CURLOPT_CAINFO, file);
-  }
-  if (const char* directory = EnvironmentValue("SSL_CERT_DIR")) set(CURLOPT_CAPATH, directory);
+  curl::TrustCertificatesFromEnvironment(easy_.get());
   set(CURLOPT_SSL_VERIFYPEER, 1L);
   set(CURLOPT_SSL_VERIFYHOST, 2L);
 
