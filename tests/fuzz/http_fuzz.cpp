@@ -1,22 +1,17 @@
 // The HTTP client's text stages over arbitrary input: the cookie merge, the
 // header scan and the body decoding. The first byte picks the stage.
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <set>
 #include <string_view>
 
 #include "http/cookie_text.h"
 #include "http/response_stage.h"
+#include "fuzz_check.h"
 #include "text/ansi_text.h"
 
-namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
+using vexaro::fuzzing::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vexaro;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <span>
 
+#include "fuzz_check.h"
 #include "gui/pcx_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -11,10 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (image) {
     const std::uint64_t pixels =
         static_cast<std::uint64_t>(image->width) * static_cast<std::uint64_t>(image->height);
-    if (image->width <= 0 || image->height <= 0 || pixels > vexaro::kMaxPcxPixels ||
-        image->pixels.size() != pixels) {
-      std::abort();
-    }
+    vexaro::fuzzing::Check(image->width > 0 && image->height > 0 &&
+                           pixels <= vexaro::kMaxPcxPixels && image->pixels.size() == pixels);
   }
   return 0;
 }

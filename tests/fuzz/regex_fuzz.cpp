@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "regex/regex_object.h"
 #include "text/ansi_text.h"
 
@@ -23,14 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool created = regex.Create(pattern, subject, options & 1, options & 2, options & 4,
                                     options & 8);
   const int count = regex.GetMatchCount();
-  if (!created && count != 0) std::abort();
+  vexaro::fuzzing::Check(created || count == 0);
   for (int match = 0; match <= count + 1 && match < 64; ++match) {
     Position position = 0;
     const AnsiText text = regex.GetMatchText(match, &position);
-    if (position != kNotFound &&
-        (position < 0 || static_cast<std::size_t>(position) + text.size() > subject.size())) {
-      std::abort();
-    }
+    vexaro::fuzzing::Check(position == kNotFound ||
+                           (position >= 0 &&
+                            static_cast<std::size_t>(position) + text.size() <= subject.size()));
     const int groups = regex.GetSubMatchCount();
     for (int group = 0; group <= groups + 1 && group < 16; ++group) {
       (void)regex.GetSubMatchText(match, group, &position);

@@ -5,16 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "text/ansi_text.h"
 #include "text/code_page.h"
 
-namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
+using vexaro::fuzzing::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vexaro;
